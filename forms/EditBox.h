@@ -12,7 +12,7 @@ enum class EditInput {
 };
 
 // Creates an EDIT control (single line, ES_AUTOHSCROLL, WS_CLIPSIBLINGS plus
-// `style`) with the given font, then applies the layout: the height is raised
+// `style`; WS_BORDER gives a one-pixel frame) with the given font, then applies the layout: the height is raised
 // to fit the text, the text line is centred vertically.
 HWND editBoxCreate(HWND parent, const char* text, DWORD style, int left, int top, int width, int height, int id,
                    HFONT font, EditInput input = EditInput::Any);

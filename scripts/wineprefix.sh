@@ -7,11 +7,11 @@ prefix=$1
 arch=${2:-win32}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
-[ -f "$prefix/.pixnadel-ready" ] && exit 0
+[ -f "$prefix/.pixnadel-ready-2" ] && exit 0
 
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$prefix/.pixnadel-ready" ] && exit 0
+[ -f "$prefix/.pixnadel-ready-2" ] && exit 0
 
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all LANG=zh_CN.UTF-8
@@ -21,5 +21,7 @@ echo "wineprefix: creating $prefix ($arch, first time only, about 15 s)" >&2
 "$wine" wineboot -i >/dev/null 2>&1 || true
 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '微软雅黑' /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# Wine draws the window frames itself, as Windows does, with or without a window manager.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w
-touch "$prefix/.pixnadel-ready"
+touch "$prefix/.pixnadel-ready-2"
