@@ -13,6 +13,8 @@
 
 namespace support {
 
+void* (*pumpingWaitTimerSource)() = nullptr;
+
 namespace {
 
 const DWORD kWakeMask = 0xFF;  // QS_KEY .. QS_HOTKEY: every kind of message
@@ -21,6 +23,8 @@ const DWORD kWakeMask = 0xFF;  // QS_KEY .. QS_HOTKEY: every kind of message
 // 1803 and later); the plain timer, which may end on the next 15.6 ms tick,
 // elsewhere.
 forms::UniqueHandle createTimer() {
+    if (pumpingWaitTimerSource)
+        return forms::UniqueHandle(static_cast<HANDLE>(pumpingWaitTimerSource()));
     using CreateEx = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
     static const auto createEx = reinterpret_cast<CreateEx>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateWaitableTimerExW")));

@@ -23,4 +23,9 @@ bool pumpingWait(std::optional<int32_t> duration = std::nullopt, std::optional<i
 // relative to now).
 int64_t pumpingWaitDueTime(std::optional<int32_t> duration, std::optional<int32_t> unit);
 
+// Test seam: when set, pumpingWait takes its timer from here instead of
+// creating one (a null or unusable handle shows what happens when the system
+// cannot give or arm a timer). The wait closes the handle.
+extern void* (*pumpingWaitTimerSource)();
+
 }  // namespace support
