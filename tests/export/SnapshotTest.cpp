@@ -152,6 +152,28 @@ TEST(CaptureWindowBitmap, RowsAreStoredBottomUp) {
             ASSERT_EQ(0xFF, view.fileRow(row)[i]) << "file row " << row << ", byte " << i;
 }
 
+TEST(CaptureWindowBitmap, WholeWindowRectangleBorderIncluded) {
+    TestWindow window({200, 150, 260, 190}, snapshottest::fillWith(RGB(255, 255, 255)), WS_BORDER);
+    ASSERT_TRUE(window.ready());
+    RECT client;
+    GetClientRect(window.get(), &client);
+    ASSERT_LT(client.right, 60) << "the border takes part of the window";
+    std::vector<uint8_t> file = captureWindowBitmap(window.get(), 0, 0);
+    expectHeaders(file, 60, 40, "bordered window");
+    if (HasFatalFailure())
+        return;
+    BmpView view(file);
+    // The one-pixel frame all round, the white client inside it.
+    for (auto [x, y] : {std::pair{0, 0}, {59, 0}, {0, 39}, {59, 39}, {30, 0}, {0, 20}, {59, 20}, {30, 39}}) {
+        Bgr p = view.pixel(x, y);
+        EXPECT_FALSE(closeTo(p, RGB(255, 255, 255), 32)) << "frame pixel " << x << "," << y << " is " << describe(p);
+    }
+    for (auto [x, y] : {std::pair{1, 1}, {58, 1}, {1, 38}, {58, 38}, {30, 20}}) {
+        Bgr p = view.pixel(x, y);
+        EXPECT_TRUE(closeTo(p, RGB(255, 255, 255), 0)) << "client pixel " << x << "," << y << " is " << describe(p);
+    }
+}
+
 TEST(CaptureWindowBitmap, DestroyedWindowGivesNothing) {
     TestWindow window({100, 100, 180, 180}, snapshottest::fillWith(RGB(255, 255, 255)));
     ASSERT_TRUE(window.ready());

@@ -23,10 +23,10 @@ void registerClassOnce(WNDPROC proc) {
 
 }  // namespace
 
-TestWindow::TestWindow(RECT bounds, Painter painter) : painter_(std::move(painter)) {
+TestWindow::TestWindow(RECT bounds, Painter painter, DWORD extraStyle) : painter_(std::move(painter)) {
     registerClassOnce(windowProc);
     window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, "",
-                              WS_POPUP | WS_CLIPCHILDREN, bounds.left, bounds.top, bounds.right - bounds.left,
+                              WS_POPUP | WS_CLIPCHILDREN | extraStyle, bounds.left, bounds.top, bounds.right - bounds.left,
                               bounds.bottom - bounds.top, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (!window_)
         return;

@@ -15,7 +15,8 @@ public:
 
     // Shows the window and waits (bounded) until it has painted and pending
     // display events have arrived; ready() tells whether it did.
-    TestWindow(RECT bounds, Painter painter);
+    // `extraStyle` is added to WS_POPUP (a border, for example).
+    TestWindow(RECT bounds, Painter painter, DWORD extraStyle = 0);
     ~TestWindow();
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
