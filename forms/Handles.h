@@ -59,8 +59,12 @@ public:
         if (valid())
             detail::countAcquire(Traits::kind);
     }
-    // Hands the handle over without closing it.
-    Handle release() { return std::exchange(h_, Traits::invalid()); }
+    // Hands the handle over without closing it; it no longer counts as held here.
+    Handle release() {
+        if (valid())
+            detail::countRelease(Traits::kind);
+        return std::exchange(h_, Traits::invalid());
+    }
 
 private:
     Handle h_ = Traits::invalid();
