@@ -11,7 +11,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     updated=no
 fi
 for p in cmake make mingw-w64 g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xauth x11-utils \
-         fonts-wqy-microhei locales googletest python3-pil imagemagick; do
+         fonts-wqy-microhei fonts-wine locales googletest python3-pil imagemagick; do
     have "$p" || need="$need $p"
 done
 if [ -n "$need" ]; then
