@@ -7,6 +7,7 @@
 #include "forms/ListView.h"
 #include "forms/Window.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <climits>
@@ -53,6 +54,32 @@ private:
     bool initialised_;
 };
 
+// The text of a control in one sent message (the general read takes two): a
+// buffer that holds every text these boxes have in practice, and the general
+// read for a longer one. A text cut short fills the buffer to within one
+// double-byte character, so a shorter answer is the whole text.
+std::string controlText(HWND control) {
+    char buffer[512];
+    auto got = SendMessageA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    if (got >= 0 && got < static_cast<LRESULT>(sizeof buffer) - 2)
+        return std::string(buffer, static_cast<size_t>(got));
+    return forms::windowGetText(control);
+}
+
+// The character of a row, likewise in one message; the empty text for a row
+// that does not exist (the list view copies nothing for it).
+std::string rowCharacter(HWND list, int row) {
+    char buffer[64] = {};
+    LVITEMA item{};
+    item.iSubItem = 1;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    auto got = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    if (got >= 0 && got < static_cast<LRESULT>(sizeof buffer) - 2)
+        return std::string(buffer, static_cast<size_t>(got));
+    return forms::listGetCell(list, row, 1);
+}
+
 struct Capture {
     std::string shown;  // the edit box's text, read back after the capture
     std::vector<uint8_t> image;
@@ -68,11 +95,11 @@ Capture renderAndCapture(const GlyphWindows& windows, const std::string& charact
     forms::windowSetText(windows.renderEdit, character);
     repaintNow(windows.renderEdit);
     // "高度" is the bitmap's width and "宽度" its height, each read now.
-    int32_t width = forms::textToInt(forms::windowGetText(windows.heightBox));
-    int32_t height = forms::textToInt(forms::windowGetText(windows.widthBox));
+    int32_t width = forms::textToInt(controlText(windows.heightBox));
+    int32_t height = forms::textToInt(controlText(windows.widthBox));
     Capture capture;
     capture.image = captureWindowBitmap(windows.renderEdit, width, height);
-    capture.shown = forms::windowGetText(windows.renderEdit);
+    capture.shown = controlText(windows.renderEdit);
     return capture;
 }
 
@@ -87,7 +114,7 @@ bool saveGlyph(const GlyphWindows& windows, const std::string& character) {
     // some other name; an empty capture is a failure, never an empty file.
     if (capture.shown != character || capture.image.empty())
         return false;
-    return glyphFileWrite(forms::windowGetText(windows.pathBox) + capture.shown + ".bmp", capture.image);
+    return glyphFileWrite(controlText(windows.pathBox) + capture.shown + ".bmp", capture.image);
 }
 
 }  // namespace
@@ -112,7 +139,7 @@ void exportGlyph(int32_t rowNumber, int32_t /*b*/) {
     if (rowNumber <= 0)
         return;
     int row = rowNumber - 1;
-    std::string character = forms::listGetCell(windows.list, row, 1);
+    std::string character = rowCharacter(windows.list, row);
     // A row that no longer exists reads as the empty text: nothing to render,
     // and marking it does nothing.
     bool saved = !character.empty() && saveGlyph(windows, character);

@@ -95,7 +95,8 @@ TEST_F(GlyphTaskTest, NamesAreFolderTextPlusCharacterPlusBmp) {
 }
 
 TEST_F(GlyphTaskTest, CharactersThatCannotNameTheirOwnFileWriteNothing) {
-    const std::vector<std::string> refused = {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\r\n", "\t", "\x7F", "\x1F"};
+    const std::vector<std::string> refused = {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\r\n", "\t", "\x7F", "\x1F",
+                                              std::string(100, 'a')};  // more than a character, read whole
     addRows(refused);
     std::vector<int32_t> rows;
     for (size_t i = 0; i < refused.size(); ++i)
