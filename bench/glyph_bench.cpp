@@ -2,11 +2,16 @@
 // against the real main and render windows, the user-interface thread pumping
 // (set text, repaint, capture, scale, encode, write, mark). 2,000 GB2312
 // characters at 80 x 80 and scaled to 16 x 16. Prints wall and CPU time per
-// glyph; scripts/bench-glyph.sh sets these beside the Pillow peer.
+// glyph; scripts/bench-glyph.sh sets these beside the Pillow peer. Also the
+// bare pipeline (set text, repaint, capture, encode, write: no list cell read,
+// no size boxes, no marking, no scrolling) on a worker thread and on the
+// window's own thread, where no message crosses threads.
 //   glyph_bench <output folder ending in \> [count=2000]
 #include "app/MainWindow.h"
 #include "app/RenderWindow.h"
+#include "export/GlyphFile.h"
 #include "export/GlyphTask.h"
+#include "export/WindowSnapshot.h"
 #include "forms/ListView.h"
 #include "forms/Window.h"
 #include "support/PumpingWait.h"
@@ -50,13 +55,29 @@ std::vector<std::string> gb2312Characters(size_t count) {
 
 struct Run {
     int count = 0;
+    bool barePipeline = false;
+    const std::vector<std::string>* characters = nullptr;
+    HWND edit = nullptr;
+    std::string folder;
+    int32_t size = 0;
     volatile LONG done = 0;
 };
 
+void barePipeline(const Run& run) {
+    for (const std::string& c : *run.characters) {
+        forms::windowSetText(run.edit, c);
+        RedrawWindow(run.edit, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        exportjob::glyphFileWrite(run.folder + c + ".bmp", exportjob::captureWindowBitmap(run.edit, run.size, run.size));
+    }
+}
+
 DWORD WINAPI worker(void* parameter) {
     auto* run = static_cast<Run*>(parameter);
-    for (int row = 1; row <= run->count; ++row)
-        exportjob::exportGlyph(row, 0);
+    if (run->barePipeline)
+        barePipeline(*run);
+    else
+        for (int row = 1; row <= run->count; ++row)
+            exportjob::exportGlyph(row, 0);
     InterlockedExchange(&run->done, 1);
     return 0;
 }
@@ -79,23 +100,30 @@ int countFiles(const std::string& folder) {
     return n;
 }
 
-// All rows exported one after another by one worker while this thread pumps.
-Figures exportAll(const app::MainWindow& window, const std::string& folder, const char* size, int count) {
-    CreateDirectoryA(folder.c_str(), nullptr);
-    forms::windowSetText(window.编辑框_路径, folder);
+enum class Mode { ExportGlyph, PipelineOnWorker, PipelineOnWindowThread };
+
+// All rows made one after another, by one worker while this thread pumps, or
+// by this thread itself.
+Figures exportAll(const app::MainWindow& window, Run& run, Mode mode) {
+    CreateDirectoryA(run.folder.c_str(), nullptr);
+    forms::windowSetText(window.编辑框_路径, run.folder);
+    std::string size = run.size ? std::to_string(run.size) : "";
     forms::windowSetText(window.编辑框_高度, size);
     forms::windowSetText(window.编辑框_宽度, size);
-    Run run;
-    run.count = count;
+    run.barePipeline = mode != Mode::ExportGlyph;
     double wall = nowMs(), cpu = processCpuMs();
-    HANDLE thread = CreateThread(nullptr, 0, worker, &run, 0, nullptr);
-    while (!run.done) {
-        MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
-        support::processPendingMessages();
+    if (mode == Mode::PipelineOnWindowThread) {
+        barePipeline(run);
+    } else {
+        HANDLE thread = CreateThread(nullptr, 0, worker, &run, 0, nullptr);
+        while (!run.done) {
+            MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
+            support::processPendingMessages();
+        }
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
     }
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    return {nowMs() - wall, processCpuMs() - cpu, countFiles(folder)};
+    return {nowMs() - wall, processCpuMs() - cpu, countFiles(run.folder)};
 }
 
 }  // namespace
@@ -132,15 +160,28 @@ int main(int argc, char** argv) {
 
     struct Pass {
         const char* label;
-        const char* size;
-        const char* folder;
-    } passes[] = {{"80x80", "", "80\\"}, {"16x16", "16", "16\\"}};
-    for (const Pass& pass : passes) {
-        Figures f = exportAll(window, out + pass.folder, pass.size, count);
-        std::printf("ours %s: %d glyphs, %d files, %.3f ms/glyph wall, %.3f ms/glyph CPU\n", pass.label, count, f.files,
-                    f.wallMs / count, f.cpuMs / count);
-        std::printf("RESULT ours %s %.4f %.4f\n", pass.label, f.wallMs / count, f.cpuMs / count);
-    }
+        int32_t size;
+    } passes[] = {{"80x80", 0}, {"16x16", 16}};
+    struct Kind {
+        const char* name;
+        const char* description;
+        Mode mode;
+    } kinds[] = {{"ours", "exportGlyph on a worker", Mode::ExportGlyph},
+                 {"pipeline", "bare pipeline on a worker", Mode::PipelineOnWorker},
+                 {"uithread", "bare pipeline on the window thread", Mode::PipelineOnWindowThread}};
+    for (const Kind& kind : kinds)
+        for (const Pass& pass : passes) {
+            Run run;
+            run.count = count;
+            run.characters = &characters;
+            run.edit = render->编辑框_截图;
+            run.folder = out + kind.name + pass.label + "\\";
+            run.size = pass.size;
+            Figures f = exportAll(window, run, kind.mode);
+            std::printf("%s %s: %d glyphs, %d files, %.3f ms/glyph wall, %.3f ms/glyph CPU\n", kind.description,
+                        pass.label, count, f.files, f.wallMs / count, f.cpuMs / count);
+            std::printf("RESULT %s %s %.4f %.4f\n", kind.name, pass.label, f.wallMs / count, f.cpuMs / count);
+        }
     exportjob::glyphWindowsSet({});
     app::RenderWindow::requestDestroy(render->handle());
     support::pumpingWait(100);

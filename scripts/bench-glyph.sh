@@ -38,7 +38,10 @@ printf '%s\n%s\n' "$ours" "$peer" | awk '
         for (i = 1; i <= 2; i++) {
             s = sizes[i]
             if (!((("ours", s) in wall) && (("peer", s) in wall))) { print "missing figures for " s; exit 1 }
-            printf "%s: ours %.3f ms/glyph, Pillow %.3f ms/glyph, ratio ours/Pillow %.2f (target <= 1.0); our CPU %.3f ms/glyph\n",
+            printf "%s: exportGlyph %.3f ms/glyph, Pillow %.3f ms/glyph, ratio ours/Pillow %.2f (target <= 1.0); our CPU %.3f ms/glyph\n",
                 s, wall["ours", s], wall["peer", s], wall["ours", s] / wall["peer", s], cpu["ours", s]
+            if ((("pipeline", s) in wall) && (("uithread", s) in wall))
+                printf "%s: bare pipeline %.3f ms/glyph on a worker (ratio %.2f), %.3f ms/glyph on the window thread (ratio %.2f)\n",
+                    s, wall["pipeline", s], wall["pipeline", s] / wall["peer", s], wall["uithread", s], wall["uithread", s] / wall["peer", s]
         }
     }'
