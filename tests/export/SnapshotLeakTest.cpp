@@ -4,7 +4,7 @@
 #include "forms/Handles.h"
 
 #include "TestWindow.h"
-#include "support_lib/TestUtil.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>

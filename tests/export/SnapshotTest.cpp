@@ -4,7 +4,7 @@
 
 #include "BmpView.h"
 #include "TestWindow.h"
-#include "support_lib/TestUtil.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 

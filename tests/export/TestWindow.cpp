@@ -1,7 +1,7 @@
 #include "TestWindow.h"
 
 #include "forms/Handles.h"
-#include "support_lib/TestUtil.h"
+#include "TestUtil.h"
 
 namespace snapshottest {
 
