@@ -23,6 +23,12 @@ struct MainWindowTest : testing::Test {
         ASSERT_TRUE(window->load({}));
         testutil::pumpFor(50);
     }
+    void TearDown() override {
+        window.reset();
+        MSG msg;  // the last form gone posts a quit
+        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
     std::unique_ptr<app::MainWindow> window;
 };
 

@@ -1,0 +1,23 @@
+#!/bin/sh
+# The demo of the main job, with no person at the screen: the real program
+# under Wine loads samples/poems-gb2312.txt, exports every character as a BMP
+# into out/demo/, and the BMPs are laid out as docs/demo-contact-sheet.png.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+if "$root/scripts/can-run-32bit.sh"; then build=$root/build arch=win32; else build=$root/build64 arch=win64; fi
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    tc=$root/cmake/toolchain-i686-mingw.cmake
+    [ "$arch" = win64 ] && tc=$root/cmake/toolchain-x86_64-mingw.cmake
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j"$(nproc)" --target demo
+out=$root/out/demo
+rm -rf "$out"
+mkdir -p "$out"
+display=$("$root/scripts/xvfb-start.sh")
+trap '"$root/scripts/xvfb-stop.sh" "$display"' EXIT
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+DISPLAY=$display "$root/scripts/wine-run.sh" "$build/wineprefix" "$arch" "$build/demo.exe" \
+    "$(winpath "$root/samples/poems-gb2312.txt")" "$(winpath "$out")\\" "${1:-0}"
+/usr/bin/python3 "$root/scripts/contact-sheet.py" "$out" "$root/samples/poems-gb2312.txt" "$root/docs/demo-contact-sheet.png"
