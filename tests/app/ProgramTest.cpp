@@ -80,6 +80,44 @@ TEST_F(ProgramTest, EndsPromptlyWhenClosedWhileWorkersAreAlive) {
     EXPECT_EQ((std::vector<std::string>{"pool", "dropTarget"}), g_releases);
 }
 
+// A visible dialog of this process other than a message box: the folder browser.
+BOOL CALLBACK findBrowser(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[16] = {}, caption[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (pid == GetCurrentProcessId() && strcmp(cls, "#32770") == 0 && strcmp(caption, "信息：") != 0 &&
+        IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(ProgramTest, TheFolderButtonOpensTheBrowserAndTheExitReleasesItsFolder) {
+    int result = harness::runProgramWith([&](harness::Driver& d) {
+        d.setText(d.pathBox(), "C:\\kept\\");
+        d.click(app::mainWindow()->按钮_路径);
+        HWND browser = nullptr;
+        ASSERT_TRUE(d.waitUntil(
+            [&] {
+                EnumWindows(findBrowser, reinterpret_cast<LPARAM>(&browser));
+                return browser != nullptr;
+            },
+            20000))
+            << "no folder browser";
+        EXPECT_EQ(d.mainWindow(), GetWindow(browser, GW_OWNER));
+        Sleep(200);
+        PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        EXPECT_TRUE(d.waitUntil([&] { return !IsWindow(browser); }, 15000));
+        // Cancelled: the box keeps what it held.
+        EXPECT_EQ("C:\\kept\\", d.text(d.pathBox()));
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ((std::vector<std::string>{"pool", "initialFolder", "dropTarget"}), g_releases);
+}
+
 // The real program as its own process: shown, closed, ended with code 0 within 2 s.
 BOOL CALLBACK findWindowOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
