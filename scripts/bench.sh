@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds and runs every benchmark under Wine on a virtual display; each prints
+# its figures beside a peer measured in the same run.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+if "$root/scripts/can-run-32bit.sh"; then build=$root/build arch=win32 tc=i686; else build=$root/build64 arch=win64 tc=x86_64; fi
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$tc-mingw.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j"$(nproc)"
+display=$("$root/scripts/xvfb-start.sh")
+trap '"$root/scripts/xvfb-stop.sh" "$display"' EXIT
+export DISPLAY=$display
+for b in pool_bench load_bench export_bench; do
+    echo "== $b"
+    "$root/scripts/wine-run.sh" "$build/wineprefix" "$arch" "$build/bench/$b.exe"
+done
+echo "== glyph_bench"
+"$root/scripts/bench-glyph.sh" "$build"
