@@ -45,8 +45,8 @@ void loadCharacterFile(const std::string& path) {
     const int32_t count = static_cast<int32_t>(pieces.size());
     DWORD lastRepaint = GetTickCount();
     for (int32_t i = 1; i <= count; ++i) {
-        // Redraw is off only around the append itself: a load started inside
-        // this one (a second drop) always finds the list drawing.
+        // Switched off again before every append: a load started inside this
+        // one (a second drop) ends with the list drawing.
         SendMessageA(list, WM_SETREDRAW, FALSE, 0);
         int row = forms::listAppendRow(list);
         forms::listSetCell(list, row, 0, forms::intToText(i));
