@@ -4,10 +4,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-if "$root/scripts/can-run-32bit.sh"; then build=$root/build arch=win32 tc=i686; else build=$root/build64 arch=win64 tc=x86_64; fi
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$tc-mingw.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
+. "$root/scripts/pick-build.sh"
 cmake --build "$build" -j"$(nproc)"
 display=$("$root/scripts/xvfb-start.sh")
 trap '"$root/scripts/xvfb-stop.sh" "$display"' EXIT

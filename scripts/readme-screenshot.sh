@@ -4,12 +4,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-if "$root/scripts/can-run-32bit.sh"; then build=$root/build arch=win32; else build=$root/build64 arch=win64; fi
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    tc=$root/cmake/toolchain-i686-mingw.cmake
-    [ "$arch" = win64 ] && tc=$root/cmake/toolchain-x86_64-mingw.cmake
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
+. "$root/scripts/pick-build.sh"
 cmake --build "$build" -j"$(nproc)" --target readme_screenshot
 display=$("$root/scripts/xvfb-start.sh")
 trap '"$root/scripts/xvfb-stop.sh" "$display"' EXIT
