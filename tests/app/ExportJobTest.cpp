@@ -4,6 +4,7 @@
 
 #include "app/Program.h"
 #include "export/GlyphJob.h"
+#include "pool/PoolSeams.h"
 #include "pool/WorkerPool.h"
 
 #include "TestUtil.h"
@@ -285,6 +286,38 @@ TEST_F(ExportJobTest, AStopDuringTheEndingGivesOneMessage) {
         EXPECT_TRUE(d.renderWindows().empty());
         EXPECT_EQ("√", d.cell(0, 2));
     });
+}
+
+HANDLE WINAPI failCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+TEST_F(ExportJobTest, APoolThatCannotStartEndsTheJobWithAnError) {
+    pool::PoolSeams::createThread = failCreateThread;
+    harness::runProgramWith([&](harness::Driver& d) {
+        load(d, "two.txt", "ab", 2);
+        d.setText(d.pathBox(), out);
+        d.click(d.runButton());
+        harness::MessageBoxSeen box = d.waitMessageBox(10000);
+        ASSERT_TRUE(box.window) << "the job did not end";
+        EXPECT_EQ("执行失败!", box.text);
+        EXPECT_TRUE(box.errorIcon);
+        // Not left reading "停止执行" with no job behind it.
+        EXPECT_EQ("开始执行", d.text(d.runButton()));
+        EXPECT_TRUE(d.waitUntil([&] { return d.renderWindows().empty(); }, 2000));
+        EXPECT_EQ("", d.cell(0, 2));
+        d.dismiss(box);
+        // The next press, with threads to be had, exports.
+        pool::PoolSeams::createThread = CreateThread;
+        d.click(d.runButton());
+        box = d.waitMessageBox(15000);
+        EXPECT_EQ("执行完成!", box.text);
+        EXPECT_EQ("√", d.cell(1, 2));
+        d.dismiss(box);
+    });
+    pool::PoolSeams::reset();
+    EXPECT_TRUE(posts().size() == 2u);
 }
 
 TEST_F(ExportJobTest, SizesAndFolderChangedMidJobApplyToLaterRows) {
