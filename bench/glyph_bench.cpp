@@ -8,6 +8,7 @@
 // window's own thread, where no message crosses threads.
 //   glyph_bench <output folder ending in \> [count=2000]
 #include "app/MainWindow.h"
+#include "forms/Clock.h"
 #include "app/RenderWindow.h"
 #include "export/GlyphFile.h"
 #include "export/GlyphTask.h"
@@ -27,12 +28,7 @@
 
 namespace {
 
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+constexpr auto nowMs = forms::clockNowMs;
 
 double processCpuMs() {
     FILETIME created, exited, kernel, user;

@@ -2,6 +2,7 @@
 // system thread pool and a mutex + condition-variable queue, each feeding the
 // same number of threads; and the post-to-start latency of one task in flight.
 #include "pool/WorkerPool.h"
+#include "forms/Clock.h"
 
 #include <windows.h>
 
@@ -16,16 +17,7 @@
 
 namespace {
 
-double nowMs() {
-    static const double msPerTick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1000.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * msPerTick;
-}
+constexpr auto nowMs = forms::clockNowMs;
 
 // The peers all run tasks of the pool's kind: a routine and two 32-bit values.
 class Runner {

@@ -1,4 +1,5 @@
 #include "support/PumpingWait.h"
+#include "forms/Clock.h"
 
 #include "forms/Handles.h"
 #include "forms/MessageLoop.h"
@@ -35,16 +36,7 @@ forms::UniqueHandle createTimer() {
     return forms::UniqueHandle(CreateWaitableTimerA(nullptr, FALSE, nullptr));
 }
 
-double nowMs() {
-    static const double msPerTick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1000.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * msPerTick;
-}
+constexpr auto nowMs = forms::clockNowMs;
 
 // Without a usable timer: wait for messages until the requested time has
 // passed by the performance counter, so the wait still ends.

@@ -1,4 +1,5 @@
 #include "TestUtil.h"
+#include "forms/Clock.h"
 
 #include "forms/File.h"
 #include "support/PumpingWait.h"
@@ -11,12 +12,7 @@
 
 namespace testutil {
 
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+double nowMs() { return forms::clockNowMs(); }
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     double end = nowMs() + timeoutMs;

@@ -1,4 +1,5 @@
 #include "driver/ProgramDriver.h"
+#include "forms/Clock.h"
 
 #include "app/Program.h"
 #include "forms/ListView.h"
@@ -14,12 +15,7 @@
 
 namespace harness {
 
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+double nowMs() { return forms::clockNowMs(); }
 
 namespace {
 std::mutex g_boxesLock;
