@@ -3,6 +3,7 @@
 // the throughput of splitting against a plain pass over the same bytes.
 //   load_bench [rows=10000]
 #include "app/MainWindow.h"
+#include "forms/Clock.h"
 #include "charlist/CharacterList.h"
 #include "charlist/SplitCharacters.h"
 #include "forms/File.h"
@@ -21,26 +22,21 @@
 
 namespace {
 
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+constexpr auto nowMs = forms::clockNowMs;
 
 std::string gbkText(size_t bytes) {
     std::string text;
     text.reserve(bytes);
-    unsigned seed = 7;
+    unsigned lcg = 7;
     while (text.size() < bytes) {
-        seed = seed * 1103515245u + 12345u;
-        if ((seed >> 16) % 10 == 0) {
+        lcg = lcg * 1103515245u + 12345u;
+        if ((lcg >> 16) % 10 == 0) {
             text += "\r\n";
-        } else if ((seed >> 16) % 10 == 1) {
-            text.push_back(static_cast<char>('a' + (seed >> 20) % 26));
+        } else if ((lcg >> 16) % 10 == 1) {
+            text.push_back(static_cast<char>('a' + (lcg >> 20) % 26));
         } else {  // GB2312 hanzi: B0A1..F7FE
-            text.push_back(static_cast<char>(0xB0 + (seed >> 18) % 0x48));
-            text.push_back(static_cast<char>(0xA1 + (seed >> 8) % 0x5E));
+            text.push_back(static_cast<char>(0xB0 + (lcg >> 18) % 0x48));
+            text.push_back(static_cast<char>(0xA1 + (lcg >> 8) % 0x5E));
         }
     }
     return text;

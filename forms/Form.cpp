@@ -28,7 +28,7 @@ Form* Form::fromWindow(HWND window) {
 
 int Form::liveCount() { return g_liveForms; }
 
-bool Form::createForm(const FormSpec& spec, int showCommand) {
+bool Form::createForm(const FormSettings& settings, int showCommand) {
     static ATOM atom = [] {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
@@ -41,11 +41,11 @@ bool Form::createForm(const FormSpec& spec, int showCommand) {
     }();
     if (!atom)
         return false;
-    escCloses_ = spec.escCloses;
-    int left = (GetSystemMetrics(SM_CXSCREEN) - spec.width) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - spec.height) / 2;
-    HWND window = CreateWindowExA(spec.exStyle, kFormClass, spec.caption, spec.style, left, top, spec.width,
-                                  spec.height, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    escCloses_ = settings.escCloses;
+    int left = (GetSystemMetrics(SM_CXSCREEN) - settings.width) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - settings.height) / 2;
+    HWND window = CreateWindowExA(settings.exStyle, kFormClass, settings.caption, settings.style, left, top, settings.width,
+                                  settings.height, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (!window)
         return false;
     ShowWindow(window, showCommand);

@@ -7,7 +7,7 @@
 
 namespace forms {
 
-struct FormSpec {
+struct FormSettings {
     const char* caption;
     DWORD style;
     DWORD exStyle;
@@ -32,7 +32,7 @@ public:
 
 protected:
     // Creates and shows the window; onCreate builds the controls. False if no window.
-    bool createForm(const FormSpec& spec, int showCommand = SW_SHOW);
+    bool createForm(const FormSettings& settings, int showCommand = SW_SHOW);
 
     virtual void onCreate() {}
     virtual bool onCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }

@@ -42,10 +42,10 @@ TEST(SplitCharacters, CutsGbkTextIntoCharacters) {
 
 TEST(SplitCharacters, EveryByteLandsInExactlyOnePieceInOrder) {
     std::string text;
-    unsigned seed = 12345;
+    unsigned lcg = 12345;
     for (int i = 0; i < 20000; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        text.push_back(static_cast<char>(seed >> 16));
+        lcg = lcg * 1103515245u + 12345u;
+        text.push_back(static_cast<char>(lcg >> 16));
     }
     Pieces pieces;
     charlist::splitCharacters(text, pieces);
